@@ -7,7 +7,7 @@ import subprocess
 import sys
 
 import pytest
-from google.protobuf import descriptor_pool, message
+from google.protobuf import descriptor_pb2, message
 from google.protobuf.internal import api_implementation
 
 import skelvar
@@ -41,6 +41,28 @@ def test_import_registers_every_file_of_the_tree():
     assert len(FILES) >= 5
     for name in FILES:
         assert POOL.FindFileByName(name).name == name
+
+
+def test_registered_schema_is_the_tree_as_protoc_reads_it():
+    # The descriptor set protoc writes from the tree at build time, file by
+    # file, against what the module registered.
+    build = pathlib.Path(skelvar.__file__).parent
+    written = descriptor_pb2.FileDescriptorSet.FromString((build / "skelvar.desc").read_bytes())
+    expected = {f.name: f for f in written.file if f.name.startswith("appliance_protocol/")}
+    assert sorted(expected) == FILES
+    for name in FILES:
+        registered = descriptor_pb2.FileDescriptorProto()
+        POOL.FindFileByName(name).CopyToProto(registered)
+        want = expected[name]
+        clear_json_names(want)  # CopyToProto leaves them out
+        assert registered == want, name
+
+
+def clear_json_names(scope):
+    for field in list(getattr(scope, "field", [])) + list(scope.extension):
+        field.ClearField("json_name")
+    for nested in scope.message_type if hasattr(scope, "message_type") else scope.nested_type:
+        clear_json_names(nested)
 
 
 def test_module_object_is_empty():
