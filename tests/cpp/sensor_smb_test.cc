@@ -2,56 +2,41 @@
 // switching, clearing and merging, required fields several levels down.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "appliance_protocol/sensor/idssmb.pb.h"
 #include "wire.h"
 
 namespace {
 
 using namespace appliance_protocol::sensor::idssmb;
-using namespace google::protobuf;
-using skelvar_test::ParseHex;
 using skelvar_test::Wire;
 
 // A minimal initialised NetworkConnection: TCP, both hosts V4 with an empty address.
 #define CONN "08 06 12 06 0A 04 08 04 12 00 22 06 0A 04 08 04 12 00"
 #define HEAD "08 AC 02 12 12 " CONN  // timestamp 300 as varint AC 02, connection
 
-struct Case { const char* type; const char* in; const char* out; bool initialized; };
-const Case kCases[] = {
+const skelvar_test::WireCase kCases[] = {
     {"IDSSMB", HEAD " 4A 00 62 03 0A 01 61", HEAD " 62 03 0A 01 61", true},  // 9 then 12
     {"IDSSMB", HEAD " 5A 03 0A 01 61 5A 02 10 02", HEAD " 5A 05 0A 01 61 10 02", true},
-    {"IDSSMB", HEAD " 5A 03 0A 01 61", HEAD " 5A 03 0A 01 61", false},  // no share_type
-    {"IDSSMB", HEAD " 4A 00", HEAD " 4A 00", true},
-    {"IDSSMB", HEAD " 7A 08 0A 06 08 01 2A 02 0A 00", HEAD " 7A 08 0A 06 08 01 2A 02 0A 00", false},
-    {"IDSSMB", "", "", false},
+    {"IDSSMB", HEAD " 5A 03 0A 01 61", "=", false},  // no share_type
+    {"IDSSMB", HEAD " 4A 00", "=", true},
+    {"IDSSMB", HEAD " 7A 08 0A 06 08 01 2A 02 0A 00", "=", false},
+    {"IDSSMB", "", "=", false},
     {"SMBTreeConnectEvent", "0A 01 61 10 00 1A 01 62 22 01 63", "0A 01 61 1A 01 62 22 01 63 10 00", false},
-    {"SMBTreeConnectEvent", "0A 01 61 10 05", "0A 01 61 10 05", false},
+    {"SMBTreeConnectEvent", "0A 01 61 10 05", "=", false},
     {"DCERPC", "08 01 22 02 08 01 2A 00", "08 01 2A 00", true},  // bind replaces generic
-    {"DCERPC", "08 01 22 02 08 01 32 00", "08 01 22 02 08 01 32 00", true},
-    {"DCERPC", "08 01 2A 02 0A 00", "08 01 2A 02 0A 00", false},  // interface without uuid
-    {"DCERPC", "08 01 22 00", "08 01 22 00", false},              // request without opnum
-    {"DCERPC", "08 FF FF FF FF FF FF FF FF FF 01", "08 FF FF FF FF FF FF FF FF FF 01", true},
-    {"IDSKRB", HEAD, HEAD, true},
-    {"IDSKRB", HEAD " 1A 00", HEAD " 1A 00", false},  // kerberos without msg_type
-    {"IDSKRB", "08 05", "08 05", false},
+    {"DCERPC", "08 01 22 02 08 01 32 00", "=", true},
+    {"DCERPC", "08 01 2A 02 0A 00", "=", false},  // interface without uuid
+    {"DCERPC", "08 01 22 00", "=", false},              // request without opnum
+    {"DCERPC", "08 FF FF FF FF FF FF FF FF FF 01", "=", true},
+    {"IDSKRB", HEAD, "=", true},
+    {"IDSKRB", HEAD " 1A 00", "=", false},  // kerberos without msg_type
+    {"IDSKRB", "08 05", "=", false},
     {"Kerberos", "32 01 72 2A 01 78 22 01 63 2A 01 79 0A 00 2A 01 7A 40 00 1A 00",
      "0A 00 1A 00 22 01 63 2A 01 78 2A 01 79 2A 01 7A 32 01 72 40 00", true},
 };
 
 TEST(SensorSmb, WireTable) {
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(std::string(c.type) + ": " + c.in);
-    const Descriptor* d = DescriptorPool::generated_pool()->FindMessageTypeByName(
-        std::string("appliance_protocol.sensor.idssmb.") + c.type);
-    ASSERT_NE(d, nullptr);
-    std::unique_ptr<Message> m(MessageFactory::generated_factory()->GetPrototype(d)->New());
-    ASSERT_TRUE(ParseHex(c.in, m.get()));
-    EXPECT_EQ(Wire(*m), c.out);
-    EXPECT_EQ(m->IsInitialized(), c.initialized);
-    EXPECT_EQ(m->ByteSizeLong(), m->SerializePartialAsString().size());
-  }
+  skelvar_test::CheckWire("appliance_protocol.sensor.idssmb", kCases);
 }
 
 TEST(SensorSmb, EventSpecSwitchClearMerge) {

@@ -1,7 +1,6 @@
 // Wire facts of the intelligence feeds, the threat-intelligence lookup, the
 // URL daemon's control messages and the URL fetcher's envelope extensions.
 #include <memory>
-#include <string>
 
 #include <gtest/gtest.h>
 
@@ -14,23 +13,10 @@ namespace {
 using google::protobuf::DescriptorPool;
 using google::protobuf::Message;
 using google::protobuf::MessageFactory;
-using skelvar_test::Bytes;
-using skelvar_test::Hex;
+using skelvar_test::CheckWire;
 using skelvar_test::ParseHex;
 using skelvar_test::Wire;
 namespace fetcher = appliance_protocol::qxprotobuf::qxurl_fetcher;
-
-std::unique_ptr<Message> New(const std::string& type) {
-  const auto* d = DescriptorPool::generated_pool()->FindMessageTypeByName(
-      "appliance_protocol.qxprotobuf." + type);
-  EXPECT_NE(d, nullptr) << type;
-  if (d == nullptr) return nullptr;
-  return std::unique_ptr<Message>(MessageFactory::generated_factory()->GetPrototype(d)->New());
-}
-
-// Parse `in` into the type, write it back: `out` ("=" for unchanged) and
-// whether the result is initialised.
-struct Row { const char* type; const char* in; const char* out; bool init; };
 
 #define VERSIONS "09 01 00 00 00 00 00 00 00 11 02 00 00 00 00 00 00 00"
 #define NEW_ONLY "11 02 00 00 00 00 00 00 00"
@@ -38,7 +24,7 @@ struct Row { const char* type; const char* in; const char* out; bool init; };
 #define FETCH "C2 3E 04 0A 00 10 00"  // extension 1000: url "", headless false
 
 TEST(UrlIntel, Wire) {
-  const Row rows[] = {
+  CheckWire("appliance_protocol.qxprotobuf", {
       // versioned feeds
       {"intel.BlacklistIPFeed", VERSIONS, "=", true},
       {"intel.BlacklistIPFeed", "09 00 00 00 00 00 00 00 00 11 00 00 00 00 00 00 00 00", "=", true},
@@ -104,23 +90,11 @@ TEST(UrlIntel, Wire) {
       {"qxurl_fetcher.Message", "08 01 10 FF FF FF FF FF FF FF FF FF 01", "=", true},
       {"qxurl_fetcher.Message", "C2 3E 05 0A 01 61 10 01 C2 3E 05 0A 01 62 38 02",
        "C2 3E 07 0A 01 62 10 01 38 02", false},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(std::string(r.type) + " <- " + r.in);
-    auto m = New(r.type);
-    ASSERT_TRUE(m);
-    ASSERT_TRUE(m->ParsePartialFromString(Bytes(r.in)));
-    const std::string out = std::string(r.out) == "=" ? r.in : r.out;
-    EXPECT_EQ(Wire(*m), Hex(Bytes(out)));
-    EXPECT_EQ(m->ByteSizeLong(), Bytes(out).size());
-    EXPECT_EQ(m->IsInitialized(), r.init);
-  }
+  });
 }
 
 TEST(UrlIntel, FetcherExtensions) {
   fetcher::Message m;
-  EXPECT_EQ(fetcher::FetchRequest::kMessageFieldNumber, 1000);
-  EXPECT_EQ(fetcher::DaemonCommand::kMessageFieldNumber, 1002);
   EXPECT_EQ(m.GetExtension(fetcher::FetchRequest::message).hooking_mode(), fetcher::FetchRequest::PASSIVE);
   EXPECT_EQ(m.GetExtension(fetcher::FetchResponse::message).code(), fetcher::FetchResponse::FETCH_SUCCESS);
 

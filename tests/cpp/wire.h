@@ -1,12 +1,17 @@
-// Helpers shared by the C++ suites: wire bytes written as hex text.
+// Helpers shared by the C++ suites: wire bytes written as hex text, and one
+// runner for tables of wire facts.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include <google/protobuf/descriptor.h>
 #include <google/protobuf/message.h>
+#include <gtest/gtest.h>
 
 namespace skelvar_test {
 
@@ -53,6 +58,68 @@ inline std::string Wire(const google::protobuf::Message& m) {
 template <class M>
 bool ParseHex(std::string_view hex, M* m) {
   return m->ParsePartialFromString(Bytes(hex));
+}
+
+// A new message of the type registered under `full_name`; nullptr if the
+// generated pool has no such type.
+inline std::unique_ptr<google::protobuf::Message> NewMessage(const std::string& full_name) {
+  const google::protobuf::Descriptor* d =
+      google::protobuf::DescriptorPool::generated_pool()->FindMessageTypeByName(full_name);
+  if (d == nullptr) return nullptr;
+  return std::unique_ptr<google::protobuf::Message>(
+      google::protobuf::MessageFactory::generated_factory()->GetPrototype(d)->New());
+}
+
+// As `out` of a WireCase: the input must fail to parse.
+inline constexpr char kFails[] = "fails";
+
+// One wire fact: `in` parsed into a fresh message of `type`, then
+//   out      what writing it gives back ("=": the input unchanged; kFails: the
+//            parse fails and nothing else is checked),
+//   init     whether it is initialised,
+//   missing  its InitializationErrorString() (nullptr: not checked).
+// The runner also checks that ByteSizeLong() is the size written.
+struct WireCase {
+  const char* type;
+  const char* in;
+  const char* out;
+  bool init;
+  const char* missing = nullptr;
+};
+
+// Runs the cases; a type is a full name, or relative to `package` when that
+// is not empty.
+inline void CheckWire(std::string_view package, const WireCase* cases, std::size_t n) {
+  for (const WireCase* c = cases; c != cases + n; ++c) {
+    const std::string type = package.empty() ? std::string(c->type)
+                                             : std::string(package) + "." + c->type;
+    SCOPED_TRACE(type + " <- " + c->in);
+    std::unique_ptr<google::protobuf::Message> m = NewMessage(type);
+    if (m == nullptr) {
+      ADD_FAILURE() << "no such type";
+      continue;
+    }
+    const bool parsed = m->ParsePartialFromString(Bytes(c->in));
+    if (std::string_view(c->out) == kFails) {
+      EXPECT_FALSE(parsed);
+      continue;
+    }
+    if (!parsed) {
+      ADD_FAILURE() << "parse failed";
+      continue;
+    }
+    const std::string out = Bytes(std::string_view(c->out) == "=" ? c->in : c->out);
+    EXPECT_EQ(Wire(*m), Hex(out));
+    EXPECT_EQ(m->ByteSizeLong(), out.size());
+    EXPECT_EQ(m->IsInitialized(), c->init);
+    if (c->missing != nullptr) EXPECT_EQ(m->InitializationErrorString(), c->missing);
+  }
+}
+
+// Takes a table, or the rows in braces.
+template <std::size_t N>
+void CheckWire(std::string_view package, const WireCase (&cases)[N]) {
+  CheckWire(package, cases, N);
 }
 
 }  // namespace skelvar_test

@@ -1,13 +1,9 @@
 """Endpoint protocol as Python sees it: extensions reached by full name,
 merging of jobs, required paths through extensions."""
-from wire import POOL, cls, b, hx
+from wire import b, cls, ext, hx
 
 EP = "appliance_protocol.qxprotobuf.endpoint."
 UP = "appliance_protocol.qxprotobuf.endpoint_upload."
-
-
-def ext(name):
-    return POOL.FindExtensionByName(name)
 
 
 def test_extensions_by_full_name():

@@ -2,7 +2,7 @@
 import pytest
 from google.protobuf import message, text_format
 
-from wire import b, cls, hx
+from wire import b, clear_path, cls, hx, round_trip
 
 IDSDownload = cls("appliance_protocol.sensor.idsdownload.IDSDownload")
 
@@ -32,9 +32,7 @@ def full():
 def test_full_round_trip():
     d = full()
     assert d.IsInitialized()
-    data = d.SerializeToString()
-    back = IDSDownload.FromString(data)
-    assert back == d and back.SerializeToString() == data
+    back, data = round_trip(d)
     assert back.HasField("is_client_relevant_host") and hx(data).endswith("A0 01 02 AA 01 02 08 01 B0 01 00")
     assert back.file.archive_chain[0].archive_filename == "a.zip"
     assert [e.code for e in back.errors] == [7, 9]
@@ -45,16 +43,12 @@ def test_full_round_trip():
                                   "connection.src_host.ip_address.address", "request.domain"])
 def test_nested_required_field_missing(path):
     d = full()
-    *outer, leaf = path.split(".")
-    sub = d
-    for name in outer:
-        sub = getattr(sub, name)
-    sub.ClearField(leaf)
+    clear_path(d, path)
     assert not d.IsInitialized()
     assert d.FindInitializationErrors() == [path]
     with pytest.raises(message.EncodeError, match=path.replace(".", r"\.")):
         d.SerializeToString()
-    assert IDSDownload.FromString(d.SerializePartialToString()) == d
+    round_trip(d, partial=True)
 
 
 def test_invalid_action_kept_as_unknown_varint():

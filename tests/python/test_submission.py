@@ -1,5 +1,5 @@
 """Scheduler submissions and breach correlation as Python sees them."""
-from wire import b, cls, hx
+from wire import b, cls, hx, round_trip
 
 QXShedSubmission = cls("appliance_protocol.sensor.qxshed.QXShedSubmission")
 MQBreachCorrelationEvent = cls("appliance_protocol.qxprotobuf.breach.MQBreachCorrelationEvent")
@@ -25,7 +25,7 @@ def test_sensor_upload_gates_the_envelope():
         "papi_submission.sensoruploads[0].sensorupload.sensor_id.sensor_key"]
     item.sensorupload.sensor_id.sensor_key = "s"
     assert s.IsInitialized()
-    assert QXShedSubmission.FromString(s.SerializeToString()) == s
+    round_trip(s)
 
 
 def test_breach_event_carries_a_queue_record():

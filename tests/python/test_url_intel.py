@@ -1,13 +1,9 @@
 """URL fetcher extensions and intelligence address records as Python sees them."""
-from google.protobuf import descriptor_pool
+from wire import POOL, b, cls, ext, hx
 
-from wire import b, cls, hx
-
-POOL = descriptor_pool.Default()
 PKG = "appliance_protocol.qxprotobuf.qxurl_fetcher."
 Envelope = cls(PKG + "Message")
-FETCH, RESPONSE, COMMAND = (POOL.FindExtensionByName(PKG + n + ".message")
-                            for n in ("FetchRequest", "FetchResponse", "DaemonCommand"))
+FETCH, RESPONSE, COMMAND = (ext(PKG + n + ".message") for n in ("FetchRequest", "FetchResponse", "DaemonCommand"))
 
 
 def test_extensions_registered_by_full_name():

@@ -1,4 +1,5 @@
-"""Helpers shared by the Python suites: classes by full name, hex wire bytes."""
+"""Helpers shared by the Python suites: classes and extensions by full name,
+hex wire bytes, round trips."""
 import skelvar  # noqa: F401  (registers the files)
 from google.protobuf import descriptor_pool, message_factory
 
@@ -19,3 +20,30 @@ def b(hex_text):
 def hx(data):
     """bytes -> '0A 01 61'."""
     return data.hex(" ").upper()
+
+
+def ext(full_name):
+    """A registered extension, found by its full name."""
+    return POOL.FindExtensionByName(full_name)
+
+
+def round_trip(msg, partial=False):
+    """Writes msg and reads the bytes back into its class: the copy equals msg,
+    writes the same bytes, and measures them. Returns the copy and the bytes."""
+    data = msg.SerializePartialToString() if partial else msg.SerializeToString()
+    back = type(msg).FromString(data)
+    assert back == msg
+    assert back.SerializePartialToString() == data
+    assert back.ByteSize() == len(data)
+    return back, data
+
+
+def clear_path(msg, path):
+    """Clears the field that 'a.b[1].c' names inside msg."""
+    *parents, leaf = path.split(".")
+    for part in parents:
+        name, _, index = part.partition("[")
+        msg = getattr(msg, name)
+        if index:
+            msg = msg[int(index[:-1])]
+    msg.ClearField(leaf)
