@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <google/protobuf/arena.h>
 #include <google/protobuf/descriptor.h>
 #include <google/protobuf/descriptor.pb.h>
 #include <google/protobuf/io/coded_stream.h>
@@ -117,6 +118,21 @@ TEST(AllTypes, EveryTruncationFailsOrParsesWithoutHarm) {
         EXPECT_EQ(m->SerializePartialAsString().size(), m->ByteSizeLong());
       }
     }
+  }
+}
+
+TEST(AllTypes, ParsesOntoAnArena) {
+  // The arena owns what New(arena) creates, and the object lives in it.
+  for (const Descriptor* d : AllTypes()) {
+    SCOPED_TRACE(d->full_name());
+    const auto filled = Filled(d);
+    google::protobuf::Arena arena;
+    Message* m = MessageFactory::generated_factory()->GetPrototype(d)->New(&arena);
+    EXPECT_EQ(m->GetArena(), &arena);
+    ASSERT_TRUE(m->ParseFromString(filled->SerializePartialAsString()));
+    EXPECT_TRUE(MessageDifferencer::Equals(*m, *filled));
+    m->MergeFrom(*m);
+    EXPECT_EQ(m->ByteSizeLong(), m->SerializePartialAsString().size());
   }
 }
 
