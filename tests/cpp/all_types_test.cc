@@ -1,8 +1,8 @@
-// Facts that hold for every message type of every protocol file in the tree,
-// reached through the generated pool and factory: the compiled class exists,
-// writes what it measures, reads back what it wrote, survives every
-// truncation of its bytes, and merges, copies, swaps and clears consistently,
-// merging into itself included.
+// Facts that hold for every protocol file in the tree and every message type
+// of the registered files, reached through the generated pool and factory:
+// the compiled class exists, writes what it measures, reads back what it
+// wrote, survives every truncation of its bytes, and merges, copies, swaps
+// and clears consistently, merging into itself included.
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -19,6 +19,7 @@
 #include <google/protobuf/util/message_differencer.h>
 
 #include "fill.h"
+#include "registered_types.h"
 
 namespace {
 
@@ -42,21 +43,7 @@ std::vector<std::string> TreeFiles() {
   return names;
 }
 
-void CollectTypes(const Descriptor* d, std::vector<const Descriptor*>* out) {
-  if (d->options().map_entry()) return;
-  out->push_back(d);
-  for (int i = 0; i < d->nested_type_count(); ++i) CollectTypes(d->nested_type(i), out);
-}
-
-std::vector<const Descriptor*> AllTypes() {
-  std::vector<const Descriptor*> types;
-  for (const std::string& name : TreeFiles()) {
-    const auto* file = DescriptorPool::generated_pool()->FindFileByName(name);
-    if (file == nullptr) continue;  // reported by RegistersEveryFileOfTheTree
-    for (int i = 0; i < file->message_type_count(); ++i) CollectTypes(file->message_type(i), &types);
-  }
-  return types;
-}
+std::vector<const Descriptor*> AllTypes() { return skelvar_test::RegisteredTypes(); }
 
 // Bytes with map entries in key order, so that equal messages write equal bytes.
 std::string Deterministic(const Message& m) {
